@@ -36,6 +36,9 @@ class SimulatorService::DeviceSide final : public DeviceWire {
     void SendIncomplete(std::vector<std::uint8_t> bytes) override {
         service_.SendFromDevice(std::move(bytes), false);
     }
+    void SendLater(Clock::Duration delay, std::vector<std::uint8_t> message) override {
+        service_.SendFromDevice(std::move(message), true, delay);
+    }
 
   private:
     SimulatorService& service_;
@@ -172,8 +175,9 @@ void SimulatorService::ScheduleLocked(Clock::Duration due, std::function<void()>
     clock_.NotifyAll();
 }
 
-Clock::Duration SimulatorService::CrossWireLocked(Clock::Duration& wireFreeAt, std::size_t bytes) {
-    const Clock::Duration start = std::max(clock_.Now(), wireFreeAt);
+Clock::Duration SimulatorService::CrossWireLocked(Clock::Duration& wireFreeAt, std::size_t bytes,
+                                                  Clock::Duration notBefore) {
+    const Clock::Duration start = std::max(notBefore, wireFreeAt);
     wireFreeAt = start + speed_.perByte * static_cast<Clock::Duration::rep>(bytes);
     return wireFreeAt;
 }
@@ -181,7 +185,8 @@ Clock::Duration SimulatorService::CrossWireLocked(Clock::Duration& wireFreeAt, s
 void SimulatorService::SendFromHostLocked(std::shared_ptr<OutputPort> port,
                                           std::vector<std::uint8_t> message) {
     const std::uint64_t send = port->nextSend++;
-    const Clock::Duration arrival = CrossWireLocked(hostToDeviceFreeAt_, message.size());
+    const Clock::Duration arrival =
+        CrossWireLocked(hostToDeviceFreeAt_, message.size(), clock_.Now());
     ScheduleLocked(arrival, [this, port = std::move(port), send, message = std::move(message)] {
         bool cancelled;
         {
@@ -194,9 +199,11 @@ void SimulatorService::SendFromHostLocked(std::shared_ptr<OutputPort> port,
     });
 }
 
-void SimulatorService::SendFromDevice(std::vector<std::uint8_t> bytes, bool complete) {
+void SimulatorService::SendFromDevice(std::vector<std::uint8_t> bytes, bool complete,
+                                      Clock::Duration delay) {
     std::lock_guard lock(clock_.Mutex());
-    const Clock::Duration arrival = CrossWireLocked(deviceToHostFreeAt_, bytes.size());
+    const Clock::Duration arrival =
+        CrossWireLocked(deviceToHostFreeAt_, bytes.size(), clock_.Now() + delay);
     ScheduleLocked(arrival,
                    [this, bytes = std::move(bytes), complete] { DeliverToHost(bytes, complete); });
 }

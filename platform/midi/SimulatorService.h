@@ -60,10 +60,12 @@ class SimulatorService final : public MidiService {
 
     // Both run with the clock's mutex held.
     void ScheduleLocked(Clock::Duration due, std::function<void()> action);
-    Clock::Duration CrossWireLocked(Clock::Duration& wireFreeAt, std::size_t bytes);
+    Clock::Duration CrossWireLocked(Clock::Duration& wireFreeAt, std::size_t bytes,
+                                    Clock::Duration notBefore);
 
     void SendFromHostLocked(std::shared_ptr<OutputPort> port, std::vector<std::uint8_t> message);
-    void SendFromDevice(std::vector<std::uint8_t> bytes, bool complete);
+    void SendFromDevice(std::vector<std::uint8_t> bytes, bool complete,
+                        Clock::Duration delay = Clock::Duration(0));
     void DeliverToHost(const std::vector<std::uint8_t>& bytes, bool complete);
     void ServeSchedule();
 

@@ -165,6 +165,18 @@ TEST(SimulatorService, WireSpeedDelaysEachMessageByItsLengthInEachDirection) {
     EXPECT_EQ(host.arrivals[1], 8000us + 16000us + 16000us);
 }
 
+TEST(SimulatorService, DeviceCanAnswerLate) {
+    VirtualClock clock;
+    SimulatorService service(clock, std::make_shared<LoopbackModel>(), WireSpeed::MidiCable());
+    HostRecord host(clock);
+    OpenPorts ports = Open(service, host);
+
+    service.Wire().SendLater(1500ms, SysEx(10, 1));
+    ASSERT_TRUE(host.WaitForReceived(1));
+    std::lock_guard lock(host.mutex);
+    EXPECT_EQ(host.arrivals[0], 1500ms + 3200us);
+}
+
 TEST(SimulatorService, ResetAbandonsWhatIsStillOnTheWire) {
     VirtualClock clock;
     auto loopback = std::make_shared<LoopbackModel>();

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+// The LCD CPU's side of its SysEx command set: what arrives, what it answers.
+namespace vx9kr::sim {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline constexpr std::uint8_t kSysExStart = 0xF0;
+inline constexpr std::uint8_t kSysExEnd = 0xF7;
+
+// Every request and every reply begins with these five bytes.
+inline constexpr std::array<std::uint8_t, 5> kLcdHeader{0xF0, 0x43, 0x50, 0x03, 0x00};
+// Header, two command bytes and the end byte.
+inline constexpr std::size_t kLcdFrameSize = kLcdHeader.size() + 3;
+inline constexpr std::size_t kLcdPayloadOffset = 7;
+// The reply code is the command code with this bit set in its low byte.
+inline constexpr std::uint8_t kLcdReplyBit = 0x40;
+
+inline constexpr std::uint16_t kLcdEnterUpdate = 0x0000;
+inline constexpr std::uint16_t kLcdExitUpdate = 0x0001;
+inline constexpr std::uint16_t kLcdModelName = 0x0002;
+inline constexpr std::uint16_t kLcdVersion = 0x0003;
+inline constexpr std::uint16_t kLcdErase = 0x0004;
+inline constexpr std::uint16_t kLcdRemoveDir = 0x0005;
+inline constexpr std::uint16_t kLcdDeleteRename = 0x0006;
+inline constexpr std::uint16_t kLcdFindAd = 0x000A;
+inline constexpr std::uint16_t kLcdEraseAd = 0x000B;
+inline constexpr std::uint16_t kLcdSetFileName = 0x0103;
+inline constexpr std::uint16_t kLcdDownload = 0x0300;
+inline constexpr std::uint16_t kLcdChecksum = 0x0402;
+inline constexpr std::uint16_t kLcdStatus = 0x0901;
+inline constexpr std::uint16_t kLcdAdEraseStatus = 0x0902;
+
+// The only payload that opens the update mode.
+inline constexpr std::string_view kLcdAccessString = "VOLK#TRM%GAZEBO?";
+
+// Status bytes at the start of most reply payloads.
+inline constexpr std::uint8_t kLcdFailure = 0x00;
+inline constexpr std::uint8_t kLcdSuccess = 0x01;
+inline constexpr std::uint8_t kLcdBusy = 0x02;      // STATUS: still writing
+inline constexpr std::uint8_t kLcdResend = 0x02;    // DOWNLOAD: send the same block again
+inline constexpr std::uint8_t kLcdEraseDone = 100;  // AD_ERASE_STATUS: percent
+
+// The largest block the device takes, in raw bytes.
+inline constexpr std::size_t kLcdMaxBlock = 3500;
+
+}  // namespace vx9kr::sim

@@ -1,0 +1,18 @@
+#include "sim/SimulatedVx9kr.h"
+
+#include "sim/lcd/LcdCpuModel.h"
+
+namespace vx9kr::sim {
+
+midi::SimulatorSetup SimulatedVx9kr() {
+    midi::SimulatorSetup setup;
+    setup.makeDevice = [] {
+        LcdCpuBehaviour behaviour;
+        behaviour.initialFiles["hq200100.pgm"] = Bytes(4100, 0x5A);
+        return std::make_shared<LcdCpuModel>(behaviour);
+    };
+    setup.speed = midi::WireSpeed::MidiCable();
+    return setup;
+}
+
+}  // namespace vx9kr::sim

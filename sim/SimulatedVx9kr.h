@@ -1,0 +1,11 @@
+#pragma once
+
+#include "platform/midi/MidiServiceFactory.h"
+
+namespace vx9kr::sim {
+
+// The simulated VX9KR that the programs talk to when VX9KR_MIDI=simulator: a device as it comes
+// from the factory, with an AD firmware installed, behind a MIDI cable's speed.
+midi::SimulatorSetup SimulatedVx9kr();
+
+}  // namespace vx9kr::sim

@@ -36,17 +36,19 @@ bool BeginsWithIgnoringCase(const std::vector<std::uint8_t>& data, std::string_v
     return true;
 }
 
-// The whole file, or nothing when it cannot be read whole.
-std::optional<std::vector<std::uint8_t>> ReadWhole(const std::string& strPath,
-                                                   std::uintmax_t nSize) {
-    std::ifstream file(vx9kr::PathFromText(strPath), std::ios::binary);
+// False when the file cannot be read whole: its size as the file system tells it, then all of it.
+bool ReadWhole(const std::string& strPath, std::vector<std::uint8_t>& data) {
+    std::error_code error;
+    const std::filesystem::path path = vx9kr::PathFromText(strPath);
+    const std::uintmax_t nSize = std::filesystem::file_size(path, error);
+    if (error)
+        return false;
+    std::ifstream file(path, std::ios::binary);
     if (!file)
-        return std::nullopt;
-    std::vector<std::uint8_t> data(static_cast<std::size_t>(nSize));
+        return false;
+    data.resize(static_cast<std::size_t>(nSize));
     file.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
-    if (static_cast<std::uintmax_t>(file.gcount()) != nSize)
-        return std::nullopt;
-    return data;
+    return static_cast<std::uintmax_t>(file.gcount()) == nSize;
 }
 
 }  // namespace
@@ -128,15 +130,13 @@ int CLcdUpdater::SendFile(int nId, const std::string& strPath, std::uint32_t nTo
                               error ? 0L : static_cast<long>(nSize)));
 
     // Nothing of a file that cannot be read whole is sent.
-    std::optional<std::vector<std::uint8_t>> data;
-    if (!error)
-        data = ReadWhole(strPath, nSize);
-    if (!data) {
+    std::vector<std::uint8_t> data;
+    if (error || !ReadWhole(strPath, data)) {
         m_report.ReportStatus(Format("'%s' file open error.", strName.c_str()), true, STATUS_ERROR);
         return LCD_RESULT_FAILED;
     }
-    if (nId == AD_FIRMWARE_ID && data->size() > 5 && BeginsWithIgnoringCase(*data, "TB3K")) {
-        std::copy_n("VX9KR", 5, data->begin());
+    if (nId == AD_FIRMWARE_ID && data.size() > 5 && BeginsWithIgnoringCase(data, "TB3K")) {
+        std::copy_n("VX9KR", 5, data.begin());
     }
 
     m_report.OpenAnimation(LCD_CLIP_COPYING);
@@ -146,19 +146,19 @@ int CLcdUpdater::SendFile(int nId, const std::string& strPath, std::uint32_t nTo
 
     int r = Exchange(LCD_CMD_SET_FILE_NAME, PutTextPayload(strName), LCD_REPLY_TIMEOUT_MS);
     if (r == LCD_RESULT_OK) {
-        r = SendBlocks(strName, data->data(), data->size(), nTotalSize, nBytesSent, nLastPercent,
+        r = SendBlocks(strName, data.data(), data.size(), nTotalSize, nBytesSent, nLastPercent,
                        nFrame);
     }
     if (r == LCD_RESULT_OK) {
         std::uint16_t wSum = 0;
-        for (std::uint8_t b : *data)
+        for (std::uint8_t b : data)
             wSum = static_cast<std::uint16_t>(wSum + b);
         const std::string strChecksum =
-            Format("%08X%08X%04X", 0u, static_cast<unsigned>(data->size()), unsigned{wSum});
+            Format("%08X%08X%04X", 0u, static_cast<unsigned>(data.size()), unsigned{wSum});
         r = Exchange(LCD_CMD_CHECKSUM, PutTextPayload(strChecksum), LCD_REPLY_TIMEOUT_MS);
     }
     m_report.CloseAnimation();
-    data.reset();
+    data = {};
 
     if (r == LCD_RESULT_OK) {
         m_report.ReportStatus("Status check.", false, STATUS_NORMAL);

@@ -1,6 +1,8 @@
 #include "cli/ConsoleReport.h"
 
 #include <algorithm>
+#include <cctype>
+#include <optional>
 
 namespace vx9kr::cli {
 namespace {
@@ -94,10 +96,30 @@ void ConsoleReport::ShowProgressText() {
     DrawProgressLine();
 }
 
+namespace {
+
+// The percentage that a progress text names ("... (Total 40% done.)"), if it names one.
+std::optional<int> PercentIn(const std::string& text) {
+    const std::size_t percent = text.rfind('%');
+    if (percent == std::string::npos)
+        return std::nullopt;
+    std::size_t first = percent;
+    while (first > 0 && std::isdigit(static_cast<unsigned char>(text[first - 1])))
+        --first;
+    if (first == percent || percent - first > 3)
+        return std::nullopt;
+    return std::min(100, std::stoi(text.substr(first, percent - first)));
+}
+
+}  // namespace
+
 void ConsoleReport::DrawProgressLine() {
     if (!m_bTerminal)
         return;
-    const int nFilled = m_nPosition * BAR_WIDTH / 100;
+    // The bar shows what the text says; the window's bar steps once per percentage instead,
+    // which on a terminal would read as a contradiction of the text beside it.
+    const int nPercent = PercentIn(m_strProgressText).value_or(m_nPosition);
+    const int nFilled = std::clamp(nPercent, 0, 100) * BAR_WIDTH / 100;
     std::string line = "[" + std::string(static_cast<std::size_t>(nFilled), '#') +
                        std::string(static_cast<std::size_t>(BAR_WIDTH - nFilled), '-') + "] " +
                        m_strProgressText;

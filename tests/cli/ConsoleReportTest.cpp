@@ -59,9 +59,9 @@ TEST_F(ConsoleReportTest, OnATerminalTheProgressLineIsRedrawnAndEndedBeforeTheLo
     EXPECT_EQ(out.str(),
               "AD erase start.\n"
               "\r[--------------------] AD Erase... (0% done.)"
-              "\r[--------------------] AD Erase... (50% done.)"
               "\r[##########----------] AD Erase... (50% done.)"
-              "\r[##########----------] AD Erase... (100% done.)"
+              "\r[##########----------] AD Erase... (50% done.)"
+              "\r[####################] AD Erase... (100% done.)"
               "\r[####################] AD Erase... (100% done.)"
               "\nOK.\n");
 }

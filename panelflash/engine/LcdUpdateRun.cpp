@@ -102,7 +102,7 @@ void CLcdUpdater::RunUpdate(std::string& strFolder) {
     }
 
     std::uint64_t nBytesSent = 0;
-    int nLastPercent = -1;
+    int nLastPercent = 0;
     for (int nId = 0; nId < CLcdFileSet::FILE_COUNT && r == LCD_RESULT_OK; ++nId) {
         r = SendFile(nId, *fileSet.GetPath(nId), fileSet.GetTotalSize(), nBytesSent, nLastPercent);
     }

@@ -5,7 +5,7 @@
 namespace vx9kr::sim {
 
 // The simulated VX9KR that the programs talk to when VX9KR_MIDI=simulator: a device as it comes
-// from the factory, with an AD firmware installed, behind a MIDI cable's speed.
+// from the factory, with an AD firmware installed, behind a cable ten times as fast as MIDI's.
 midi::SimulatorSetup SimulatedVx9kr();
 
 }  // namespace vx9kr::sim

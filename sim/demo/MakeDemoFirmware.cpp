@@ -16,10 +16,11 @@ struct DemoFile {
     std::size_t size;
 };
 
-// Sizes that make a whole update last about half a minute on a MIDI cable.
+// About a hundred blocks in all, so that the progress bar, which steps once per percentage, fills
+// as it does for real firmware.
 constexpr DemoFile kLcdFiles[] = {
-    {"qrx41m.bin", 2500},   {"kt4w0200.bin", 9000}, {"pix70200.bin", 7300},
-    {"fxt60200.bin", 5200}, {"hq200200.pgm", 4100},
+    {"qrx41m.bin", 25000},   {"kt4w0200.bin", 120000}, {"pix70200.bin", 90000},
+    {"fxt60200.bin", 80000}, {"hq200200.pgm", 45000},
 };
 
 std::vector<std::uint8_t> Contents(std::size_t size, std::uint32_t seed) {

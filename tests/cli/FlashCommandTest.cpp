@@ -10,6 +10,7 @@
 #include "platform/VirtualClock.h"
 #include "platform/midi/SimulatorService.h"
 #include "sim/lcd/LcdCpuModel.h"
+#include "tests/support/ListedPortsService.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -259,26 +260,12 @@ TEST_F(FlashCommandTest, PortsListsBothDirections) {
     EXPECT_EQ(out.str(), "in\t0\t" + kPort + "\nout\t0\t" + kPort + "\n");
 }
 
-// Ports that are listed but that another program holds.
-class RefusingService final : public vx9kr::midi::MidiService {
-  public:
-    std::string Name() const override { return "refusing"; }
-    std::vector<vx9kr::midi::PortInfo> Inputs() override { return {{0, "Busy In", true}}; }
-    std::vector<vx9kr::midi::PortInfo> Outputs() override { return {{0, "Busy Out", true}}; }
-    vx9kr::midi::Opened<vx9kr::midi::MidiOutput> OpenOutput(int,
-                                                            vx9kr::midi::SentHandler) override {
-        return {nullptr, "Busy Out is in use."};
-    }
-    vx9kr::midi::Opened<vx9kr::midi::MidiInput> OpenInput(int,
-                                                          vx9kr::midi::ReceiveHandler) override {
-        return {nullptr, "Busy In is in use."};
-    }
-    std::size_t MaxMessageSize() const override { return 65536; }
-};
-
 TEST_F(FlashCommandTest, PortThatCannotBeOpenedFailsTheRunWithTheReason) {
     makeService = [] {
-        return vx9kr::midi::ServiceChoice{std::make_unique<RefusingService>(), {}};
+        return vx9kr::midi::ServiceChoice{
+            std::make_unique<vx9kr::test::ListedPortsService>(std::vector<std::string>{"Busy In"},
+                                                              std::vector<std::string>{"Busy Out"}),
+            {}};
     };
     EXPECT_EQ(Run({"erase-ad", "--in", "busy", "--out", "busy"}), 1);
     EXPECT_EQ(out.str(), "Start.\nMIDI port open error.\n");

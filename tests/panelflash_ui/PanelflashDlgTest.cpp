@@ -18,6 +18,7 @@
 #include "platform/midi/SimulatorService.h"
 #include "sim/lcd/LcdCpuModel.h"
 #include "tests/panelflash_ui/DialogDriver.h"
+#include "tests/support/ListedPortsService.h"
 
 using vx9kr::ControlAs;
 using vx9kr::midi::MidiService;
@@ -28,31 +29,6 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 
 const QString kSep = QString(QChar(std::filesystem::path::preferred_separator));
-
-// A MIDI service that only lists ports, for what the dialog does with their names.
-class ListedPorts final : public MidiService {
-  public:
-    explicit ListedPorts(std::vector<std::string> names) {
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            ports_.push_back({static_cast<int>(i), names[i], true});
-        }
-    }
-    std::string Name() const override { return "listed"; }
-    std::vector<PortInfo> Inputs() override { return ports_; }
-    std::vector<PortInfo> Outputs() override { return ports_; }
-    vx9kr::midi::Opened<vx9kr::midi::MidiOutput> OpenOutput(int,
-                                                            vx9kr::midi::SentHandler) override {
-        return {nullptr, "not a real port"};
-    }
-    vx9kr::midi::Opened<vx9kr::midi::MidiInput> OpenInput(int,
-                                                          vx9kr::midi::ReceiveHandler) override {
-        return {nullptr, "not a real port"};
-    }
-    std::size_t MaxMessageSize() const override { return 4096; }
-
-  private:
-    std::vector<PortInfo> ports_;
-};
 
 void WriteFile(const QString& path, const Bytes& bytes) {
     std::ofstream out(path.toStdString(), std::ios::binary);
@@ -320,7 +296,7 @@ class PanelflashDlgTest : public QObject {
         std::vector<std::string> names;
         for (const QString& port : ports)
             names.push_back(port.toStdString());
-        m_service = std::make_unique<ListedPorts>(names);
+        m_service = std::make_unique<vx9kr::test::ListedPortsService>(names, names);
         NewStore({{"In", saved}, {"Out", saved}});
         Open();
         auto* in = Control<QComboBox>(IDC_IN_PORT);
@@ -333,7 +309,8 @@ class PanelflashDlgTest : public QObject {
     }
 
     void noPortsStillLetsStartBeTried() {
-        m_service = std::make_unique<ListedPorts>(std::vector<std::string>{});
+        m_service = std::make_unique<vx9kr::test::ListedPortsService>(std::vector<std::string>{},
+                                                                      std::vector<std::string>{});
         Open();
         QCOMPARE(Control<QComboBox>(IDC_IN_PORT)->count(), 0);
         QVERIFY(Control<QPushButton>(IDOK_START)->isEnabled());

@@ -21,6 +21,9 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 
+// The notice by which a run's worker reports its end to the dialog, with the run's result.
+inline constexpr int WM_RUN_FINISHED = 2025;
+
 // How the program was started: what decides where its ini file is.
 struct PanelflashStart {
     std::string commandLine;  // the text after the program's name
@@ -77,6 +80,7 @@ class CPanelflashDlg final : public QDialog, public CLcdRunReport {
     void reject() override;
 
   protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:

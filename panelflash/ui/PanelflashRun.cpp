@@ -63,9 +63,28 @@ void CPanelflashDlg::StartRun(const char* question, const char* caption, WorkerB
     EnableInputs(false);
 }
 
+namespace {
+
+// The worker's end-of-run notice, carrying its result.
+class CRunFinishedEvent final : public QEvent {
+  public:
+    explicit CRunFinishedEvent(int nResult)
+        : QEvent(static_cast<QEvent::Type>(WM_RUN_FINISHED)), m_nResult(nResult) {}
+    int m_nResult;
+};
+
+}  // namespace
+
 void CPanelflashDlg::PostRunFinished(int nResult) {
-    QMetaObject::invokeMethod(
-        this, [this, nResult] { OnRunFinished(nResult); }, Qt::QueuedConnection);
+    QCoreApplication::postEvent(this, new CRunFinishedEvent(nResult));
+}
+
+bool CPanelflashDlg::event(QEvent* event) {
+    if (event->type() == static_cast<QEvent::Type>(WM_RUN_FINISHED)) {
+        OnRunFinished(static_cast<CRunFinishedEvent*>(event)->m_nResult);
+        return true;
+    }
+    return QDialog::event(event);
 }
 
 int CPanelflashDlg::OnRunFinished(int nResult) {

@@ -3,6 +3,7 @@
 
 #include "panelflash/engine/LcdUpdater.h"
 #include "platform/Format.h"
+#include "platform/SysExPacking.h"
 
 using vx9kr::Format;
 
@@ -166,19 +167,7 @@ CLcdUpdater::Judgement CLcdUpdater::Classify(std::uint16_t wReplyCode, const std
 
 std::size_t CLcdUpdater::PackSevenBit(const std::uint8_t* pSource, std::size_t nCount,
                                       std::uint8_t* pDest) {
-    std::size_t nWritten = 0;
-    for (std::size_t nGroup = 0; nGroup < nCount; nGroup += 7) {
-        const std::size_t k = std::min<std::size_t>(7, nCount - nGroup);
-        std::uint8_t& topBits = pDest[nWritten++];
-        topBits = 0;
-        for (std::size_t i = 0; i < k; ++i) {
-            const std::uint8_t b = pSource[nGroup + i];
-            if (b & 0x80)
-                topBits |= static_cast<std::uint8_t>(0x40 >> i);
-            pDest[nWritten++] = b & 0x7F;
-        }
-    }
-    return nWritten;
+    return vx9kr::PackSevenBit(pSource, nCount, pDest);
 }
 
 std::size_t CLcdUpdater::PutTextPayload(const std::string& text) {

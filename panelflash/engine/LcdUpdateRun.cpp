@@ -8,6 +8,7 @@
 #include "panelflash/engine/LcdUpdater.h"
 #include "platform/Format.h"
 #include "platform/Paths.h"
+#include "platform/SysExPacking.h"
 
 using vx9kr::Format;
 
@@ -178,11 +179,8 @@ int CLcdUpdater::SendBlocks(const std::string& strName, const std::uint8_t* pDat
         std::copy(strHeader.begin(), strHeader.end(), m_abMessage.begin() + PAYLOAD_OFFSET);
         std::uint8_t* pPacked = m_abMessage.data() + PAYLOAD_OFFSET + strHeader.size();
         const std::size_t nPacked = PackSevenBit(pData + nOffset, nBlock, pPacked);
-        std::uint32_t nSum = 0;
-        for (std::size_t i = PAYLOAD_OFFSET; i < PAYLOAD_OFFSET + strHeader.size() + nPacked; ++i) {
-            nSum += m_abMessage[i];
-        }
-        pPacked[nPacked] = static_cast<std::uint8_t>((0u - nSum) & 0x7F);
+        pPacked[nPacked] = vx9kr::SevenBitChecksum(m_abMessage.data() + PAYLOAD_OFFSET,
+                                                   strHeader.size() + nPacked);
         pPacked[nPacked + 1] = 0xF7;
         r = Exchange(LCD_CMD_DOWNLOAD, nPacked + 21, LCD_REPLY_TIMEOUT_MS);
 

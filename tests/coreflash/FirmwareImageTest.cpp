@@ -4,25 +4,12 @@
 
 #include "coreflash/engine/FirmwareImage.h"
 #include "tests/coreflash/PgmBuilder.h"
+#include "tests/coreflash/RecordingLoadReporter.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
 
 using Bytes = PgmBuilder::Bytes;
-
-class RecordingLoadReporter final : public CLoadReporter {
-  public:
-    void SetStatusText(const std::string& text) override { status = text; }
-    void SetProgressRange(std::uint16_t nUpper) override { range = nUpper; }
-    void SetProgressPos(int nPosition) override { position = nPosition; }
-    void StepProgress() override { ++position; }
-    void PumpMessages() override { ++pumps; }
-
-    std::string status;
-    int range = 0;
-    int position = 0;
-    int pumps = 0;
-};
 
 class FirmwareImageTest : public testing::Test {
   protected:

@@ -8,4 +8,8 @@ namespace vx9kr::sim {
 // from the factory, with an AD firmware installed, behind a cable ten times as fast as MIDI's.
 midi::SimulatorSetup SimulatedVx9kr();
 
+// The same VX9KR powered on with its Mode switch held: the Main CPU's boot loader answers, with
+// room for a whole firmware image, working visibly between its progress reports.
+midi::SimulatorSetup SimulatedVx9krInBootMode();
+
 }  // namespace vx9kr::sim

@@ -100,6 +100,7 @@ bool CFirmwareImage::CheckLayout() {
         return false;
     const std::uint8_t* header = m_abFile.data();
     m_strModelName = TextAt(header, kModelNameRoom);
+    m_strVersion = TextAt(header + kVersionOffset, kVersionLength);
     m_nDeviceSelector = header[80];
     m_nBlockSize = BigEndian(header + 104);
     m_nImageSize = BigEndian(header + 108);
@@ -134,6 +135,11 @@ void CFirmwareImage::ShowLoadVersion(const std::filesystem::path& path, CLoadRep
     if (file.gcount() != static_cast<std::streamsize>(HEADER_SIZE))
         return;
     reporter.SetStatusText("Load Version " + TextAt(header + kVersionOffset, kVersionLength));
+}
+
+std::uint16_t CFirmwareImage::RegionSum(std::uint32_t nAddress, std::uint32_t nSize) const {
+    const auto first = m_abImage.begin() + nAddress;
+    return static_cast<std::uint16_t>(std::accumulate(first, first + nSize, 0u));
 }
 
 void CFirmwareImage::Release() {

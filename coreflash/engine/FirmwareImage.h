@@ -29,6 +29,8 @@ class CFirmwareImage {
     void Release();
 
     const std::string& ModelName() const { return m_strModelName; }
+    // The five characters that ShowLoadVersion shows, up to a NUL among them.
+    const std::string& VersionText() const { return m_strVersion; }
     std::uint8_t DeviceSelector() const { return m_nDeviceSelector; }
     std::uint32_t BlockSize() const { return m_nBlockSize; }
     std::uint32_t ImageSize() const { return m_nImageSize; }
@@ -38,6 +40,8 @@ class CFirmwareImage {
     std::uint32_t Region2Size() const { return m_nRegion2Size; }
     const std::vector<std::uint8_t>& Image() const { return m_abImage; }
     std::size_t PresentPages() const { return m_nPresentPages; }
+    // The image bytes of a region added up modulo 65536, as Verify sends them.
+    std::uint16_t RegionSum(std::uint32_t nAddress, std::uint32_t nSize) const;
 
   private:
     bool CheckLayout();
@@ -46,6 +50,7 @@ class CFirmwareImage {
     std::vector<std::uint8_t> m_abWork;
     std::vector<std::uint8_t> m_abImage;
     std::string m_strModelName;
+    std::string m_strVersion;
     std::uint8_t m_nDeviceSelector = 0;
     std::uint32_t m_nBlockSize = 0;
     std::uint32_t m_nImageSize = 0;

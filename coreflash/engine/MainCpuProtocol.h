@@ -11,7 +11,7 @@
 // Each exchange is one request and its reply, judged by the reply's bytes 5 to 7; there are no
 // retries.
 class CMainCpuProtocol {
-public:
+  public:
     static constexpr std::size_t FRAME_HEADER = 5;
     static constexpr std::size_t ARGUMENTS_OFFSET = 7;
     static constexpr std::size_t LOAD_DATA_MAX_RAW = 2048;
@@ -51,10 +51,9 @@ public:
     // Completes a request whose bytes 5 onward hold group, command and nArguments argument bytes:
     // writes the frame's first five bytes, the checksum when asked for, and F7. Returns its
     // length, 8 + nArguments, or 9 + nArguments with a checksum.
-    static std::size_t BuildMessage(std::uint8_t* pMessage, std::size_t nArguments,
-                                    bool bChecksum);
+    static std::size_t BuildMessage(std::uint8_t* pMessage, std::size_t nArguments, bool bChecksum);
 
-private:
+  private:
     // Sends the request and waits for its reply in m_abReply; false when none came in time.
     bool Ask(std::uint8_t* pRequest, std::size_t nLength);
     // The reply names this group and command, and status 01 when bRequireOk.

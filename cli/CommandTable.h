@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,7 +37,11 @@ struct CommandInfo {
     std::string_view summary;
     std::vector<CommandOption> options;
     CommandBody body;
+    // The one argument that is not an option ("FILE.pgm"), kept under kOperand; none when empty.
+    std::string_view operand = {};
 };
+
+inline constexpr const char* kOperand = "";
 
 // In the order the usage text lists them.
 const std::vector<OptionInfo>& KnownOptions();
@@ -49,10 +54,21 @@ std::string UsageText();
 // Says what is wrong with the command line and how it is used, on standard error.
 int UsageError(FlashEnvironment& env, const std::string& problem);
 // The service, or null after saying on standard error why there is none.
-std::unique_ptr<midi::MidiService> OpenService(FlashEnvironment& env);
+std::unique_ptr<midi::MidiService> OpenService(FlashEnvironment& env, DeviceStart start);
+
+struct ChosenPorts {
+    midi::PortInfo in;
+    midi::PortInfo out;
+};
+// The ports that --in and --out choose, or nothing after saying on standard error which name
+// matched no port and what there is.
+std::optional<ChosenPorts> ChoosePorts(midi::MidiService& service, const OptionValues& options,
+                                       FlashEnvironment& env);
 
 int RunPortsCommand(const OptionValues& options, FlashEnvironment& env);
 int RunLcdCommand(const OptionValues& options, FlashEnvironment& env);
 int RunEraseAdCommand(const OptionValues& options, FlashEnvironment& env);
+int RunMainCommand(const OptionValues& options, FlashEnvironment& env);
+int RunInfoCommand(const OptionValues& options, FlashEnvironment& env);
 
 }  // namespace vx9kr::cli

@@ -1,8 +1,6 @@
 #include "cli/ConsoleReport.h"
 
 #include <algorithm>
-#include <cctype>
-#include <optional>
 
 namespace vx9kr::cli {
 namespace {
@@ -18,7 +16,7 @@ std::string WithPlainLineBreaks(std::string text) {
 }  // namespace
 
 ConsoleReport::ConsoleReport(std::ostream& out, std::ostream& err, bool bTerminal)
-    : m_out(out), m_err(err), m_bTerminal(bTerminal) {}
+    : m_out(out), m_err(err), m_bTerminal(bTerminal), m_line(out) {}
 
 void ConsoleReport::AppendLog(const std::string& text) {
     WriteLog(text);
@@ -47,7 +45,7 @@ void ConsoleReport::SetProgress(int nPosition) {
     if (nPosition == m_nPosition)
         return;
     m_nPosition = nPosition;
-    if (m_bProgressShown)
+    if (m_line.Shown())
         DrawProgressLine();
 }
 
@@ -90,55 +88,24 @@ void ConsoleReport::ShowProgressText() {
         m_out.flush();
         return;
     }
-    if (!m_bProgressShown)
+    if (!m_line.Shown())
         EndLogLine();
-    m_bProgressShown = true;
     DrawProgressLine();
 }
-
-namespace {
-
-// The percentage that a progress text names ("... (Total 40% done.)"), if it names one.
-std::optional<int> PercentIn(const std::string& text) {
-    const std::size_t percent = text.rfind('%');
-    if (percent == std::string::npos)
-        return std::nullopt;
-    std::size_t first = percent;
-    while (first > 0 && std::isdigit(static_cast<unsigned char>(text[first - 1])))
-        --first;
-    if (first == percent || percent - first > 3)
-        return std::nullopt;
-    return std::min(100, std::stoi(text.substr(first, percent - first)));
-}
-
-}  // namespace
 
 void ConsoleReport::DrawProgressLine() {
     if (!m_bTerminal)
         return;
     // The bar shows what the text says; the window's bar steps once per percentage instead,
     // which on a terminal would read as a contradiction of the text beside it.
-    const int nPercent = PercentIn(m_strProgressText).value_or(m_nPosition);
-    const int nFilled = std::clamp(nPercent, 0, 100) * BAR_WIDTH / 100;
-    std::string line = "[" + std::string(static_cast<std::size_t>(nFilled), '#') +
-                       std::string(static_cast<std::size_t>(BAR_WIDTH - nFilled), '-') + "] " +
-                       m_strProgressText;
-    const std::size_t nLength = line.size();
-    // Blanks over what a longer text before it left on the line.
-    if (nLength < m_nDrawnLength)
-        line.append(m_nDrawnLength - nLength, ' ');
-    m_nDrawnLength = nLength;
-    m_out << "\r" << line;
-    m_out.flush();
+    m_line.Draw(PercentIn(m_strProgressText).value_or(m_nPosition), m_strProgressText);
 }
 
 void ConsoleReport::EndProgressLine() {
-    if (!m_bProgressShown)
+    if (!m_line.Shown())
         return;
     // The last progress text stays on the screen, as the line that shows how far the step got.
-    m_out << "\n";
-    m_bProgressShown = false;
-    m_nDrawnLength = 0;
+    m_line.End();
     m_bAtLineStart = true;
 }
 

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <string>
 
+#include "cli/TerminalLine.h"
 #include "panelflash/engine/LcdRunReport.h"
 
 namespace vx9kr::cli {
@@ -41,9 +42,6 @@ class ConsoleReport final : public CLcdRunReport {
     // The last text shown in STATUS_ERROR, which a window would still show in red at the end.
     const std::string& LastFailure() const { return m_strLastFailure; }
 
-    // Width of the terminal's progress bar, in characters between its brackets.
-    static constexpr int BAR_WIDTH = 20;
-
   private:
     void WriteLog(const std::string& text);
     void ShowProgressText();
@@ -58,8 +56,7 @@ class ConsoleReport final : public CLcdRunReport {
     const bool m_bTerminal;
 
     bool m_bAtLineStart = true;
-    bool m_bProgressShown = false;  // a progress line is on the terminal, not yet ended
-    std::size_t m_nDrawnLength = 0;
+    TerminalLine m_line;            // the progress texts' line on a terminal
     std::string m_strProgressText;  // the status line's progress text; empty when it shows another
     int m_nPosition = 0;
     std::string m_strLastFailure;

@@ -36,6 +36,8 @@ std::string Synopsis(const CommandInfo& command) {
         const std::string text = std::string(described.name) + " " + std::string(described.value);
         line += option.required ? " " + text : " [" + text + "]";
     }
+    if (!command.operand.empty())
+        line += " " + std::string(command.operand);
     return line;
 }
 
@@ -55,13 +57,17 @@ std::string Padded(std::string text, std::size_t width) {
     return text;
 }
 
-// The options that follow the command's name, each with its value.
+// The options that follow the command's name, each with its value, and its operand.
 int ParseOptions(const CommandInfo& command, const std::vector<std::string>& args,
                  FlashEnvironment& env, OptionValues& values) {
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (arg.rfind("--", 0) != 0)
-            return UsageError(env, "unexpected argument '" + arg + "'");
+        if (arg.rfind("--", 0) != 0) {
+            if (command.operand.empty() || values.count(kOperand))
+                return UsageError(env, "unexpected argument '" + arg + "'");
+            values[kOperand] = arg;
+            continue;
+        }
         if (!FindOption(command, arg)) {
             return UsageError(env, std::string(command.name) + " takes no option '" + arg + "'");
         }
@@ -77,6 +83,10 @@ int ParseOptions(const CommandInfo& command, const std::vector<std::string>& arg
             return UsageError(env,
                               std::string(command.name) + " needs " + std::string(option.name));
         }
+    }
+    if (!command.operand.empty() && !values.count(kOperand)) {
+        return UsageError(env,
+                          std::string(command.name) + " needs " + std::string(command.operand));
     }
     return EXIT_OK;
 }
@@ -94,11 +104,11 @@ const std::vector<OptionInfo>& KnownOptions() {
          "how the device's file store is prepared, as the ini key ExeMode says:\n"
          "0 remove its directory and swap the new files in at the end (default),\n"
          "1 erase it first, 2 copy only"},
+        {"--file", "FILE.pgm", "the Main CPU firmware image to load"},
     };
     return options;
 }
 
-// The Main CPU's commands join this table with their own options.
 const std::vector<CommandInfo>& KnownCommands() {
     static const std::vector<CommandInfo> commands{
         {"ports",
@@ -113,6 +123,15 @@ const std::vector<CommandInfo>& KnownCommands() {
          "erases the AD firmware that the LCD CPU holds",
          {{"--in"}, {"--out"}},
          &RunEraseAdCommand},
+        {"main",
+         "loads FILE.pgm into the Main CPU, started in boot mode",
+         {{"--in"}, {"--out"}, {"--file"}},
+         &RunMainCommand},
+        {"info",
+         "checks FILE.pgm as a load does and shows what it holds",
+         {},
+         &RunInfoCommand,
+         "FILE.pgm"},
     };
     return commands;
 }
@@ -158,8 +177,8 @@ int UsageError(FlashEnvironment& env, const std::string& problem) {
     return EXIT_USAGE;
 }
 
-std::unique_ptr<midi::MidiService> OpenService(FlashEnvironment& env) {
-    midi::ServiceChoice choice = env.openService();
+std::unique_ptr<midi::MidiService> OpenService(FlashEnvironment& env, DeviceStart start) {
+    midi::ServiceChoice choice = env.openService(start);
     if (!choice.service) {
         env.err << kProgramName << ": no MIDI service: " << choice.error << "\n";
         env.err.flush();

@@ -17,11 +17,16 @@ enum : int {
     EXIT_USAGE = 2,   // the command line asks for nothing that the program does
 };
 
+// How the operator has powered the device for a command: the LCD CPU answers after a normal
+// start, the Main CPU's boot loader after a start with the Mode switch held. A real device is
+// already running as it was started; a simulated one starts as asked.
+enum class DeviceStart { Normal, BootMode };
+
 // What a command reaches the world through, handed in by main() or by a test.
 struct FlashEnvironment {
     // Makes the MIDI service when a command needs one, so that --help and a usage error work on
     // a machine without any. A null service with its error fails the command.
-    std::function<midi::ServiceChoice()> openService;
+    std::function<midi::ServiceChoice(DeviceStart)> openService;
     // The pauses and time limits of a run; the service made above must not outlive it.
     Clock& clock;
     std::ostream& out;

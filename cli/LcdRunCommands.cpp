@@ -2,7 +2,6 @@
 
 #include "cli/CommandTable.h"
 #include "cli/ConsoleReport.h"
-#include "cli/PortMatch.h"
 #include "panelflash/engine/LcdCommands.h"
 #include "panelflash/engine/LcdMidiLink.h"
 #include "panelflash/engine/LcdRunFrame.h"
@@ -11,49 +10,21 @@
 namespace vx9kr::cli {
 namespace {
 
-struct PortNames {
-    std::string in;
-    std::string out;
-};
-
-// The names that the link opens: those of the ports that --in and --out choose.
-std::optional<PortNames> ResolvePorts(midi::MidiService& service, const OptionValues& options,
-                                      FlashEnvironment& env) {
-    const std::vector<midi::PortInfo> inputs = service.Inputs();
-    const std::vector<midi::PortInfo> outputs = service.Outputs();
-    const std::string& in = options.find("--in")->second;
-    const std::string& out = options.find("--out")->second;
-    const midi::PortInfo* input = MatchPort(inputs, in);
-    const midi::PortInfo* output = MatchPort(outputs, out);
-    if (!input) {
-        env.err << kProgramName << ": no MIDI input matches '" << in
-                << "'; inputs: " << DescribePortNames(inputs) << "\n";
-    }
-    if (!output) {
-        env.err << kProgramName << ": no MIDI output matches '" << out
-                << "'; outputs: " << DescribePortNames(outputs) << "\n";
-    }
-    env.err.flush();
-    if (!input || !output)
-        return std::nullopt;
-    return PortNames{input->name, output->name};
-}
-
 // The frame of one LCD run as Panelflash's dialog has it, with the worker's body run on this
 // thread: nothing else needs serving while it runs.
 int RunOnDevice(const OptionValues& options, FlashEnvironment& env,
                 const std::optional<std::int16_t>& exeMode, const std::string& what) {
-    const std::unique_ptr<midi::MidiService> service = OpenService(env);
+    const std::unique_ptr<midi::MidiService> service = OpenService(env, DeviceStart::Normal);
     if (!service)
         return EXIT_FAILED;
-    const std::optional<PortNames> ports = ResolvePorts(*service, options, env);
+    const std::optional<ChosenPorts> ports = ChoosePorts(*service, options, env);
     if (!ports)
         return EXIT_FAILED;
 
     ConsoleReport report(env.out, env.err, env.outIsTerminal);
     CLcdMidiLink link(*service, env.clock);
     CLcdUpdater updater(link, report, env.clock);
-    if (!BeginLcdRun(link, report, ports->out, ports->in)) {
+    if (!BeginLcdRun(link, report, ports->out.name, ports->in.name)) {
         env.err << kProgramName << ": " << link.OpenFailure() << "\n";
         return EXIT_FAILED;
     }

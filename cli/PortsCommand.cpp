@@ -4,7 +4,7 @@ namespace vx9kr::cli {
 
 // One line per port, for people and for scripts alike: direction, device number, name.
 int RunPortsCommand(const OptionValues&, FlashEnvironment& env) {
-    const std::unique_ptr<midi::MidiService> service = OpenService(env);
+    const std::unique_ptr<midi::MidiService> service = OpenService(env, DeviceStart::Normal);
     if (!service)
         return EXIT_FAILED;
     for (const midi::PortInfo& port : service->Inputs())

@@ -25,9 +25,11 @@ bool StandardOutputIsTerminal() {
 
 int main(int argc, char** argv) {
     vx9kr::SystemClock clock;
-    auto openService = [&clock] {
+    auto openService = [&clock](vx9kr::cli::DeviceStart start) {
         return vx9kr::midi::CreateMidiService(vx9kr::midi::ServiceChoiceFromEnvironment(), clock,
-                                              vx9kr::sim::SimulatedVx9kr());
+                                              start == vx9kr::cli::DeviceStart::BootMode
+                                                  ? vx9kr::sim::SimulatedVx9krInBootMode()
+                                                  : vx9kr::sim::SimulatedVx9kr());
     };
     vx9kr::cli::FlashEnvironment env{openService, clock, std::cout, std::cerr,
                                      StandardOutputIsTerminal()};

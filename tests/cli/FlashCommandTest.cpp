@@ -76,10 +76,11 @@ class FlashCommandTest : public testing::Test {
     vx9kr::VirtualClock clock;
     vx9kr::sim::LcdCpuBehaviour behaviour;
     std::shared_ptr<LcdCpuModel> device;
-    std::function<vx9kr::midi::ServiceChoice()> makeService = [this] {
-        return vx9kr::midi::ServiceChoice{
-            std::make_unique<vx9kr::midi::SimulatorService>(clock, device), {}};
-    };
+    std::function<vx9kr::midi::ServiceChoice(vx9kr::cli::DeviceStart)> makeService =
+        [this](vx9kr::cli::DeviceStart) {
+            return vx9kr::midi::ServiceChoice{
+                std::make_unique<vx9kr::midi::SimulatorService>(clock, device), {}};
+        };
     std::ostringstream out;
     std::ostringstream err;
     bool terminal = false;
@@ -261,7 +262,7 @@ TEST_F(FlashCommandTest, PortsListsBothDirections) {
 }
 
 TEST_F(FlashCommandTest, PortThatCannotBeOpenedFailsTheRunWithTheReason) {
-    makeService = [] {
+    makeService = [](vx9kr::cli::DeviceStart) {
         return vx9kr::midi::ServiceChoice{
             std::make_unique<vx9kr::test::ListedPortsService>(std::vector<std::string>{"Busy In"},
                                                               std::vector<std::string>{"Busy Out"}),
@@ -273,7 +274,9 @@ TEST_F(FlashCommandTest, PortThatCannotBeOpenedFailsTheRunWithTheReason) {
 }
 
 TEST_F(FlashCommandTest, MissingMidiServiceFailsTheCommand) {
-    makeService = [] { return vx9kr::midi::ServiceChoice{nullptr, "No MIDI API works here."}; };
+    makeService = [](vx9kr::cli::DeviceStart) {
+        return vx9kr::midi::ServiceChoice{nullptr, "No MIDI API works here."};
+    };
     EXPECT_EQ(Run({"ports"}), 1);
     EXPECT_EQ(err.str(), "vx9kr-flash: no MIDI service: No MIDI API works here.\n");
     EXPECT_EQ(out.str(), "");
@@ -320,7 +323,13 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"OptionTwice",
                   {"erase-ad", "--in", "a", "--in", "b", "--out", "c"},
                   "--in is given twice"},
-        UsageCase{"StrayArgument", {"ports", "extra"}, "unexpected argument 'extra'"}),
+        UsageCase{"StrayArgument", {"ports", "extra"}, "unexpected argument 'extra'"},
+        UsageCase{"MissingImage", {"main", "--in", "a", "--out", "b"}, "main needs --file"},
+        UsageCase{"ImageAsOperand",
+                  {"main", "--in", "a", "--out", "b", "x.pgm"},
+                  "unexpected argument 'x.pgm'"},
+        UsageCase{"InfoWithoutFile", {"info"}, "info needs FILE.pgm"},
+        UsageCase{"InfoOfTwoFiles", {"info", "a.pgm", "b.pgm"}, "unexpected argument 'b.pgm'"}),
     [](const testing::TestParamInfo<UsageCase>& info) { return std::string(info.param.name); });
 
 TEST_F(FlashCommandTest, HelpAndVersionGoToStandardOutput) {

@@ -20,14 +20,7 @@ void LcdCpuModel::Receive(std::span<const std::uint8_t> message, midi::DeviceWir
         std::lock_guard lock(mutex_);
         outgoing = Answer(message);
     }
-    for (Outgoing& out : outgoing) {
-        if (!out.complete)
-            wire.SendIncomplete(std::move(out.bytes));
-        else if (out.delay > Clock::Duration(0))
-            wire.SendLater(out.delay, std::move(out.bytes));
-        else
-            wire.Send(std::move(out.bytes));
-    }
+    SendAll(outgoing, wire);
 }
 
 void LcdCpuModel::ChangeBehaviour(const std::function<void(LcdCpuBehaviour&)>& change) {
@@ -55,7 +48,7 @@ std::vector<LcdRequestRecord> LcdCpuModel::Requests() const {
     return requests_;
 }
 
-std::vector<LcdCpuModel::Outgoing> LcdCpuModel::Answer(std::span<const std::uint8_t> message) {
+std::vector<Outgoing> LcdCpuModel::Answer(std::span<const std::uint8_t> message) {
     const std::size_t ordinal = requests_.size();
     requests_.push_back({LcdCommandOf(message), message.size(), {message.begin(), message.end()}});
     if (behaviour_.silentFrom && ordinal >= *behaviour_.silentFrom)
@@ -108,8 +101,7 @@ std::optional<Bytes> LcdCpuModel::DeclaredRefusal(const LcdRequest& request) {
     return std::nullopt;
 }
 
-std::vector<LcdCpuModel::Outgoing> LcdCpuModel::StrayReplies(std::size_t ordinal,
-                                                             std::uint16_t command) const {
+std::vector<Outgoing> LcdCpuModel::StrayReplies(std::size_t ordinal, std::uint16_t command) const {
     std::vector<Outgoing> strays;
     for (const LcdStrayReply& stray : behaviour_.strayReplies) {
         if (stray.request != ordinal)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/midi/DeviceModel.h"
+#include "sim/Outgoing.h"
 #include "sim/lcd/LcdCpu.h"
 #include "sim/lcd/LcdCpuBehaviour.h"
 
@@ -42,12 +43,6 @@ class LcdCpuModel final : public midi::DeviceModel {
     std::vector<LcdRequestRecord> Requests() const;
 
   private:
-    struct Outgoing {
-        Bytes bytes;
-        bool complete = true;
-        Clock::Duration delay{0};
-    };
-
     // All run with mutex_ held.
     std::vector<Outgoing> Answer(std::span<const std::uint8_t> message);
     std::optional<Bytes> RealReply(const LcdRequest& request);

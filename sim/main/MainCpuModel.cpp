@@ -20,14 +20,7 @@ void MainCpuModel::Receive(std::span<const std::uint8_t> message, midi::DeviceWi
         std::lock_guard lock(mutex_);
         outgoing = Answer(message);
     }
-    for (Outgoing& out : outgoing) {
-        if (!out.complete)
-            wire.SendIncomplete(std::move(out.bytes));
-        else if (out.delay > Clock::Duration(0))
-            wire.SendLater(out.delay, std::move(out.bytes));
-        else
-            wire.Send(std::move(out.bytes));
-    }
+    SendAll(outgoing, wire);
 }
 
 void MainCpuModel::ChangeBehaviour(const std::function<void(MainCpuBehaviour&)>& change) {
@@ -55,7 +48,7 @@ std::vector<MainCpuRequestRecord> MainCpuModel::Requests() const {
     return requests_;
 }
 
-std::vector<MainCpuModel::Outgoing> MainCpuModel::Answer(std::span<const std::uint8_t> message) {
+std::vector<Outgoing> MainCpuModel::Answer(std::span<const std::uint8_t> message) {
     const std::size_t ordinal = requests_.size();
     const auto request = ParseMainRequest(message);
     requests_.push_back(
@@ -99,7 +92,7 @@ void MainCpuModel::Unasked(std::size_t ordinal, MainCpuUnaskedWhen when,
     }
 }
 
-MainCpuModel::Outgoing MainCpuModel::Reply(std::size_t ordinal, MainCpuAnswer answer) const {
+Outgoing MainCpuModel::Reply(std::size_t ordinal, MainCpuAnswer answer) const {
     Outgoing reply{std::move(answer.bytes)};
     if (behaviour_.oversizedReplies.count(ordinal))
         reply.bytes.insert(reply.bytes.end() - 1, kMainOversizedPadding, 'X');

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/midi/DeviceModel.h"
+#include "sim/Outgoing.h"
 #include "sim/main/MainCpu.h"
 #include "sim/main/MainCpuBehaviour.h"
 
@@ -44,12 +45,6 @@ class MainCpuModel final : public midi::DeviceModel {
     std::vector<MainCpuRequestRecord> Requests() const;
 
   private:
-    struct Outgoing {
-        Bytes bytes;
-        bool complete = true;
-        Clock::Duration delay{0};
-    };
-
     // All run with mutex_ held.
     std::vector<Outgoing> Answer(std::span<const std::uint8_t> message);
     bool Failing(MainCpuRequest request);

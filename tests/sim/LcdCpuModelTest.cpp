@@ -17,23 +17,6 @@ LcdCpuBehaviour WithAdFirmware() {
     return behaviour;
 }
 
-struct Step {
-    const char* what;
-    Bytes request;
-    Bytes reply;  // empty: the device stays silent
-};
-
-void Converse(LcdCpuModel& device, const std::vector<Step>& steps) {
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.what);
-        const std::vector<Bytes> replies = Ask(device, step.request);
-        if (step.reply.empty())
-            EXPECT_TRUE(replies.empty());
-        else
-            EXPECT_EQ(replies, std::vector<Bytes>{step.reply});
-    }
-}
-
 TEST(LcdCpuModel, AnswersEachCommandByteForByte) {
     LcdCpuModel device(WithAdFirmware());
     const Bytes file{0x01, 0xFF, 0x7F};

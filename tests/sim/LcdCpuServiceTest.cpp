@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <mutex>
-
-#include "platform/Event.h"
 #include "platform/VirtualClock.h"
 #include "platform/midi/SimulatorService.h"
 #include "sim/lcd/LcdCpuModel.h"
 #include "tests/sim/LcdHost.h"
+#include "tests/sim/ServiceHost.h"
 
 namespace vx9kr::sim {
 namespace {
@@ -14,55 +12,21 @@ namespace {
 using namespace test;
 using namespace std::chrono_literals;
 
-// The host's end of the simulator service: one request at a time, each reply waited for in the
-// clock's time, as the loader's exchange does.
+// One request at a time, as the loader's exchange sends them: what came before it is forgotten.
 class Host {
   public:
-    Host(midi::MidiService& service, Clock& clock) : clock_(clock), arrived_(clock) {
-        output_ = service.OpenOutput(0, [](midi::SendOutcome) {}).port;
-        input_ =
-            service
-                .OpenInput(0,
-                           [this](const midi::ReceivedBuffer& buffer) {
-                               std::lock_guard lock(mutex_);
-                               received_.emplace_back(buffer.bytes.begin(), buffer.bytes.end());
-                               arrived_.Set();
-                           })
-                .port;
-        input_->Start();
-    }
+    Host(midi::MidiService& service, Clock& clock) : ports_(service, clock) {}
 
     // Every message that arrives within `limit` after sending, until `count` have come.
     std::vector<Bytes> Exchange(const Bytes& request, std::size_t count = 1,
                                 Clock::Duration limit = 20s) {
-        {
-            std::lock_guard lock(mutex_);
-            received_.clear();
-            arrived_.Reset();
-        }
-        EXPECT_EQ(output_->Send(request), "");
-        const Clock::Duration deadline = clock_.Now() + limit;
-        for (;;) {
-            {
-                std::lock_guard lock(mutex_);
-                if (received_.size() >= count)
-                    return received_;
-                arrived_.Reset();
-            }
-            if (clock_.Now() >= deadline || !arrived_.Wait(deadline - clock_.Now())) {
-                std::lock_guard lock(mutex_);
-                return received_;
-            }
-        }
+        ports_.Forget();
+        ports_.Send(request);
+        return ports_.NextMessages(count, limit);
     }
 
   private:
-    Clock& clock_;
-    Event arrived_;
-    std::mutex mutex_;
-    std::vector<Bytes> received_;
-    std::unique_ptr<midi::MidiOutput> output_;
-    std::unique_ptr<midi::MidiInput> input_;
+    ServiceHost ports_;
 };
 
 TEST(LcdCpuService, CopiesAFileAcrossTheSimulatedCable) {

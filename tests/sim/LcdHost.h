@@ -7,6 +7,7 @@
 
 #include "platform/midi/DeviceModel.h"
 #include "sim/lcd/LcdCpuModel.h"
+#include "tests/sim/Conversation.h"
 
 // The host's half of the LCD exchange, written out plainly here so that the device's own code is
 // checked against an independent sender.
@@ -134,6 +135,10 @@ inline std::vector<Bytes> SendFile(LcdCpuModel& device, std::string_view name, c
     }
     replies.push_back(AskOne(device, FileChecksum(file)));
     return replies;
+}
+
+inline void Converse(LcdCpuModel& device, const std::vector<Step>& steps) {
+    RunConversation(steps, [&](const Bytes& request) { return Ask(device, request); });
 }
 
 }  // namespace vx9kr::sim::test

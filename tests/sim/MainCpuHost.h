@@ -5,6 +5,7 @@
 
 #include "platform/midi/DeviceModel.h"
 #include "sim/main/MainCpuModel.h"
+#include "tests/sim/Conversation.h"
 #include "tests/sim/LcdHost.h"
 
 // The host's half of the Main CPU exchange, written out plainly here so that the boot loader's
@@ -131,6 +132,10 @@ inline std::vector<Bytes> Operate(MainCpuModel& device, const Bytes& operation, 
     }
     replies.push_back(reply);
     return replies;
+}
+
+inline void Converse(MainCpuModel& device, const std::vector<Step>& steps) {
+    RunConversation(steps, [&](const Bytes& request) { return Ask(device, request); });
 }
 
 }  // namespace vx9kr::sim::test

@@ -21,23 +21,6 @@ MainCpuBehaviour WithMemory(std::size_t size) {
     return behaviour;
 }
 
-struct Step {
-    const char* what;
-    Bytes request;
-    Bytes reply;  // empty: the device stays silent
-};
-
-void Converse(MainCpuModel& device, const std::vector<Step>& steps) {
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.what);
-        const std::vector<Bytes> replies = Ask(device, step.request);
-        if (step.reply.empty())
-            EXPECT_TRUE(replies.empty());
-        else
-            EXPECT_EQ(replies, std::vector<Bytes>{step.reply});
-    }
-}
-
 TEST(MainCpuModel, AnswersEachRequestByteForByte) {
     MainCpuModel device(WithoutProgress());
     const Bytes loadAt1000{0xF0, 0x43, 0x50, 0x03, 0x00, 0x03, 0x00, 0x30, 0x30,

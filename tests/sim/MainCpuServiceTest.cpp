@@ -1,16 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <fstream>
 #include <iterator>
-#include <mutex>
 
-#include "platform/Event.h"
 #include "platform/VirtualClock.h"
 #include "platform/midi/SimulatorService.h"
 #include "sim/SimulatedVx9kr.h"
 #include "sim/main/MainCpuModel.h"
 #include "tests/sim/MainCpuHost.h"
+#include "tests/sim/ServiceHost.h"
 
 namespace vx9kr::sim {
 namespace {
@@ -18,46 +16,19 @@ namespace {
 using namespace test;
 using namespace std::chrono_literals;
 
-// The host's end of the simulator service, as the loader's link has it: one request at a time,
-// each reply waited for in the clock's time; what arrives unwaited for is kept for the next wait.
+// One request at a time, as the loader's link sends them; what arrives unwaited for is kept for the
+// next wait.
 class Host {
   public:
-    Host(midi::MidiService& service, Clock& clock) : clock_(clock), arrived_(clock) {
-        output_ = service.OpenOutput(0, [](midi::SendOutcome) {}).port;
-        input_ =
-            service
-                .OpenInput(0,
-                           [this](const midi::ReceivedBuffer& buffer) {
-                               std::lock_guard lock(mutex_);
-                               received_.emplace_back(buffer.bytes.begin(), buffer.bytes.end());
-                               arrived_.Set();
-                           })
-                .port;
-        input_->Start();
-    }
+    Host(midi::MidiService& service, Clock& clock) : ports_(service, clock) {}
 
     // The next message within the limit after sending; empty when none came.
     Bytes Ask(const Bytes& request, Clock::Duration limit = 5000ms) {
-        EXPECT_EQ(output_->Send(request), "");
+        ports_.Send(request);
         return Next(limit);
     }
 
-    Bytes Next(Clock::Duration limit = 5000ms) {
-        const Clock::Duration deadline = clock_.Now() + limit;
-        for (;;) {
-            {
-                std::lock_guard lock(mutex_);
-                if (!received_.empty()) {
-                    Bytes next = std::move(received_.front());
-                    received_.pop_front();
-                    return next;
-                }
-                arrived_.Reset();
-            }
-            if (clock_.Now() >= deadline || !arrived_.Wait(deadline - clock_.Now()))
-                return {};
-        }
-    }
+    Bytes Next(Clock::Duration limit = 5000ms) { return ports_.Next(limit); }
 
     // Set Range, the operation, and an acknowledge for each report; the final reply.
     Bytes Operate(const Bytes& operation, std::uint32_t start, std::uint32_t size) {
@@ -73,12 +44,7 @@ class Host {
     std::size_t reports = 0;
 
   private:
-    Clock& clock_;
-    Event arrived_;
-    std::mutex mutex_;
-    std::deque<Bytes> received_;
-    std::unique_ptr<midi::MidiOutput> output_;
-    std::unique_ptr<midi::MidiInput> input_;
+    ServiceHost ports_;
 };
 
 std::uint32_t BigEndian(const Bytes& bytes, std::size_t at) {

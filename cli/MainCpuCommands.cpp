@@ -5,26 +5,13 @@
 #include "coreflash/engine/FirmwareImage.h"
 #include "coreflash/engine/LoadSequence.h"
 #include "coreflash/engine/MainCpuLink.h"
+#include "coreflash/engine/StatusTextReporter.h"
 #include "platform/Format.h"
 
 namespace vx9kr::cli {
 namespace {
 
 constexpr const char* kComplete = "Complete! Please, restart.";
-
-// ReadImageFile's failure text, which a window shows in its status line.
-class FailureText final : public CLoadReporter {
-  public:
-    void SetStatusText(const std::string& text) override { m_strText = text; }
-    void SetProgressRange(std::uint16_t) override {}
-    void SetProgressPos(int) override {}
-    void StepProgress() override {}
-    void PumpMessages() override {}
-    const std::string& Text() const { return m_strText; }
-
-  private:
-    std::string m_strText;
-};
 
 std::string Region(std::uint32_t nAddress, std::uint32_t nSize) {
     if (nSize == 0)
@@ -57,9 +44,9 @@ int RunMainCommand(const OptionValues& options, FlashEnvironment& env) {
 int RunInfoCommand(const OptionValues& options, FlashEnvironment& env) {
     const std::string& file = options.find(kOperand)->second;
     CFirmwareImage image;
-    FailureText failure;
+    CStatusTextReporter failure;
     if (!image.ReadImageFile(file, failure)) {
-        env.err << kProgramName << ": " << file << ": " << failure.Text() << "\n";
+        env.err << kProgramName << ": " << file << ": " << failure.Status() << "\n";
         env.err.flush();
         return EXIT_FAILED;
     }

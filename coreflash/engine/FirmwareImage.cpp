@@ -138,6 +138,9 @@ void CFirmwareImage::ShowLoadVersion(const std::filesystem::path& path, CLoadRep
 }
 
 std::uint16_t CFirmwareImage::RegionSum(std::uint32_t nAddress, std::uint32_t nSize) const {
+    // An absent region may name any address, even one past the image.
+    if (nSize == 0)
+        return 0;
     const auto first = m_abImage.begin() + nAddress;
     return static_cast<std::uint16_t>(std::accumulate(first, first + nSize, 0u));
 }

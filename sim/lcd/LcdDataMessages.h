@@ -12,14 +12,6 @@
 // checksum. Pure functions over the payload bytes (from byte 7 up to the F7).
 namespace vx9kr::sim {
 
-// The value of upper-case hexadecimal digits (at most 8), or nothing when any is not one.
-std::optional<std::uint32_t> ParseLcdHex(std::span<const std::uint8_t> digits);
-
-// Unpacks `count` raw bytes from groups of a top-bit byte and up to seven 7-bit bytes. `packed`
-// must hold exactly count + ceil(count / 7) bytes. Nothing when a top-bit byte has a bit set that
-// no byte of its group uses.
-std::optional<Bytes> UnpackSevenBit(std::span<const std::uint8_t> packed, std::size_t count);
-
 // A download block as the device takes it, or the reason it refuses it.
 struct LcdBlock {
     std::string error;  // empty when the block is good

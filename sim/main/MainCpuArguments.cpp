@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/SysExPacking.h"
-#include "sim/lcd/LcdDataMessages.h"
+#include "sim/DeviceData.h"
 
 namespace vx9kr::sim {
 
@@ -20,7 +20,7 @@ bool Inside(std::uint32_t start, std::uint64_t size, std::size_t memorySize) {
 // Both processors write their numbers in the same upper-case digits.
 std::optional<std::uint32_t> Digits(std::span<const std::uint8_t> arguments, std::size_t at,
                                     std::size_t count) {
-    return ParseLcdHex(arguments.subspan(at, count));
+    return ParseHexDigits(arguments.subspan(at, count));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "sim/DeviceData.h"
 #include "sim/lcd/LcdDataMessages.h"
 #include "tests/sim/LcdHost.h"
 
@@ -39,13 +40,13 @@ TEST(LcdSevenBit, RefusesTopBitsThatNoByteUsesAndWrongLengths) {
 }
 
 TEST(LcdHex, ReadsUpperCaseDigitsOnly) {
-    EXPECT_EQ(ParseLcdHex(Text("0DAC")), 3500u);
-    EXPECT_EQ(ParseLcdHex(Text("FFFFFFFF")), 0xFFFFFFFFu);
-    EXPECT_FALSE(ParseLcdHex(Text("0dac")));
-    EXPECT_FALSE(ParseLcdHex(Text("0G00")));
-    EXPECT_FALSE(ParseLcdHex(Text(" 100")));
-    EXPECT_FALSE(ParseLcdHex(Text("")));
-    EXPECT_FALSE(ParseLcdHex(Text("100000000")));
+    EXPECT_EQ(ParseHexDigits(Text("0DAC")), 3500u);
+    EXPECT_EQ(ParseHexDigits(Text("FFFFFFFF")), 0xFFFFFFFFu);
+    EXPECT_FALSE(ParseHexDigits(Text("0dac")));
+    EXPECT_FALSE(ParseHexDigits(Text("0G00")));
+    EXPECT_FALSE(ParseHexDigits(Text(" 100")));
+    EXPECT_FALSE(ParseHexDigits(Text("")));
+    EXPECT_FALSE(ParseHexDigits(Text("100000000")));
 }
 
 TEST(LcdBlock, TakesTheHostsExampleBlockByteForByte) {

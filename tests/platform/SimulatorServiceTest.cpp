@@ -129,10 +129,12 @@ TEST(SimulatorService, AnswersOnItsOwnThreadNeverInsideSend) {
     std::atomic<int> answeredOnHostThread{0};
     Event received(clock);
     auto output = service.OpenOutput(0, [&](SendOutcome) {
-        if (std::this_thread::get_id() == host) ++answeredOnHostThread;
+        if (std::this_thread::get_id() == host)
+            ++answeredOnHostThread;
     });
     auto input = service.OpenInput(0, [&](const ReceivedBuffer&) {
-        if (std::this_thread::get_id() == host) ++answeredOnHostThread;
+        if (std::this_thread::get_id() == host)
+            ++answeredOnHostThread;
         received.Set();
     });
     input.port->Start();

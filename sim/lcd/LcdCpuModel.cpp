@@ -55,7 +55,7 @@ std::vector<Outgoing> LcdCpuModel::Answer(std::span<const std::uint8_t> message)
         return {};
 
     Bytes arrived(message.begin(), message.end());
-    if (behaviour_.corruptRequests.count(ordinal) && arrived.size() > kLcdFrameSize)
+    if (behaviour_.corruptRequests.count(ordinal) && arrived.size() > kDeviceFrameSize)
         arrived[arrived.size() - 2] ^= 0x01;  // the last payload byte, just before the F7
     const auto request = ParseLcdRequest(arrived);
     // Not a message for this device: a real one lets it pass unanswered.
@@ -121,14 +121,14 @@ std::vector<Outgoing> LcdCpuModel::StrayReplies(std::size_t ordinal, std::uint16
                     strays.push_back({MakeLcdStatusReply(kLcdStatus, kLcdSuccess)});
                 break;
             case LcdStray::ShortReply:
-                strays.push_back({{kSysExStart, kLcdHeader[1], kLcdHeader[2], kSysExEnd}});
+                strays.push_back({{kSysExStart, kDeviceHeader[1], kDeviceHeader[2], kSysExEnd}});
                 break;
             case LcdStray::OversizedReply:
                 strays.push_back({MakeLcdReply(command, Bytes(kOversizedPayload, 'X'))});
                 break;
             case LcdStray::CutShortReply: {
                 Bytes cut = MakeLcdReply(command, {});
-                cut.resize(kLcdPayloadOffset);
+                cut.resize(kDevicePayloadOffset);
                 strays.push_back({std::move(cut), false});
                 break;
             }

@@ -6,19 +6,11 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/DeviceFrame.h"
+
 // The LCD CPU's side of its SysEx command set: what arrives, what it answers.
 namespace vx9kr::sim {
 
-using Bytes = std::vector<std::uint8_t>;
-
-inline constexpr std::uint8_t kSysExStart = 0xF0;
-inline constexpr std::uint8_t kSysExEnd = 0xF7;
-
-// Every request and every reply begins with these five bytes.
-inline constexpr std::array<std::uint8_t, 5> kLcdHeader{0xF0, 0x43, 0x50, 0x03, 0x00};
-// Header, two command bytes and the end byte.
-inline constexpr std::size_t kLcdFrameSize = kLcdHeader.size() + 3;
-inline constexpr std::size_t kLcdPayloadOffset = 7;
 // The reply code is the command code with this bit set in its low byte.
 inline constexpr std::uint8_t kLcdReplyBit = 0x40;
 

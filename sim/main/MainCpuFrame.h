@@ -20,8 +20,6 @@ struct MainRequest {
 // frame, another header, or not closed by F7 as its last byte.
 std::optional<MainRequest> ParseMainRequest(std::span<const std::uint8_t> message);
 
-// Header, group, reply code, payload, F7.
-Bytes MakeMainReply(std::uint8_t group, std::uint8_t code, std::span<const std::uint8_t> payload);
 // The final reply to a request: its command with the final bit, then one status byte.
 Bytes MakeMainFinalReply(MainCpuCode request, std::uint8_t status);
 Bytes MakeMainModelNameReply(std::string_view name);

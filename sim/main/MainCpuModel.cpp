@@ -7,7 +7,7 @@ namespace vx9kr::sim {
 namespace {
 
 // Group and command: what the host's input has of a reply cut short after them.
-constexpr std::size_t kCutShortLength = kMainArgumentsOffset;
+constexpr std::size_t kCutShortLength = kDevicePayloadOffset;
 
 }  // namespace
 

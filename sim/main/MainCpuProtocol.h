@@ -6,17 +6,10 @@
 #include <optional>
 #include <vector>
 
+#include "sim/DeviceFrame.h"
+
 // The Main CPU boot loader's side of its SysEx requests: what arrives, what it answers.
 namespace vx9kr::sim {
-
-using Bytes = std::vector<std::uint8_t>;
-
-// Every request and every reply begins with these five bytes.
-inline constexpr std::array<std::uint8_t, 5> kMainHeader{0xF0, 0x43, 0x50, 0x03, 0x00};
-inline constexpr std::uint8_t kMainEnd = 0xF7;
-// Header, group, command and the end byte.
-inline constexpr std::size_t kMainFrameSize = kMainHeader.size() + 3;
-inline constexpr std::size_t kMainArgumentsOffset = 7;
 
 // A final reply carries the request's command with this bit set, a progress report with the other.
 inline constexpr std::uint8_t kMainFinalBit = 0x40;

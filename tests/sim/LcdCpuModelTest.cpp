@@ -311,7 +311,7 @@ TEST(LcdCpuModel, IgnoresOrRefusesMalformedMessagesWithoutReadingPastThem) {
     Bytes longest(70000, 0x55);
     longest.front() = 0xF0;
     longest.back() = 0xF7;
-    std::copy(kLcdHeader.begin(), kLcdHeader.end(), longest.begin());
+    std::copy(kDeviceHeader.begin(), kDeviceHeader.end(), longest.begin());
     longest[5] = 0x03;
     longest[6] = 0x00;
     const std::vector<Case> cases{

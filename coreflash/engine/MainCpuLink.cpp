@@ -39,7 +39,6 @@ bool CMainCpuLink::Close() {
     {
         std::lock_guard lock(m_lock);
         m_bOpen = false;
-        m_bReplyWanted = false;
         m_pReply = nullptr;
     }
     if (m_pOutput) {
@@ -69,7 +68,6 @@ bool CMainCpuLink::Send(const std::uint8_t* pMessage, std::size_t nLength, std::
         std::lock_guard lock(m_lock);
         m_pReply = pReply;
         m_nReplyCapacity = nReplyCapacity;
-        m_bReplyWanted = true;
         if (DeliverHeldLocked())
             m_evReplyArrived.Set();
     }
@@ -85,7 +83,6 @@ bool CMainCpuLink::WaitReply(int nTimeoutMs) {
     if (!bArrived) {
         // The caller gives up its buffer now; nothing may be written into it later.
         std::lock_guard lock(m_lock);
-        m_bReplyWanted = false;
         m_pReply = nullptr;
     }
     return bArrived;
@@ -97,12 +94,11 @@ std::size_t CMainCpuLink::HeldMessages() const {
 }
 
 bool CMainCpuLink::DeliverHeldLocked() {
-    if (!m_bReplyWanted || m_held.empty())
+    if (!m_pReply || m_held.empty())
         return false;
     const std::vector<std::uint8_t>& message = m_held.front();
     std::copy_n(message.begin(), std::min(message.size(), m_nReplyCapacity), m_pReply);
     m_held.pop_front();
-    m_bReplyWanted = false;
     m_pReply = nullptr;
     return true;
 }
@@ -115,13 +111,11 @@ void CMainCpuLink::OnReceived(const ReceivedBuffer& buffer) {
             return;
         if (!buffer.complete) {
             // A message cut short ends the wait for a reply, but is no reply.
-            bArrived = m_bReplyWanted;
-            m_bReplyWanted = false;
+            bArrived = m_pReply != nullptr;
             m_pReply = nullptr;
-        } else if (m_bReplyWanted) {
+        } else if (m_pReply) {
             std::copy_n(buffer.bytes.begin(), std::min(buffer.bytes.size(), m_nReplyCapacity),
                         m_pReply);
-            m_bReplyWanted = false;
             m_pReply = nullptr;
             bArrived = true;
         } else if (m_held.size() < MAX_HELD) {

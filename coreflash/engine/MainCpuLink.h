@@ -59,8 +59,7 @@ class CMainCpuLink {
 
     mutable std::mutex m_lock;  // guards what follows
     bool m_bOpen = false;
-    bool m_bReplyWanted = false;
-    std::uint8_t* m_pReply = nullptr;
+    std::uint8_t* m_pReply = nullptr;  // where the reply that is wanted goes; null: none is
     std::size_t m_nReplyCapacity = 0;
     std::deque<std::vector<std::uint8_t>> m_held;
 };

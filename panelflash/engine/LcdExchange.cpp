@@ -177,3 +177,7 @@ std::size_t CLcdUpdater::PutTextPayload(const std::string& text) {
     m_abMessage[PAYLOAD_OFFSET + n] = SYSEX_END;
     return n + 8;
 }
+
+int CLcdUpdater::ExchangeEmpty(std::uint16_t wCommand) {
+    return Exchange(wCommand, PutTextPayload({}), LCD_REPLY_TIMEOUT_MS);
+}

@@ -60,8 +60,7 @@ int CLcdUpdater::WaitUntilIdle() {
     int r;
     do {
         m_clock.SleepMs(STATUS_POLL_PAUSE_MS);
-        m_abMessage[PAYLOAD_OFFSET] = 0xF7;
-        r = Exchange(LCD_CMD_STATUS, 8, LCD_REPLY_TIMEOUT_MS);
+        r = ExchangeEmpty(LCD_CMD_STATUS);
         m_report.ShowAnimationFrame(nFrame);
         nFrame = (nFrame + 1) % LCD_CLIP_FRAMES;
     } while (r == LCD_RESULT_BUSY);
@@ -85,21 +84,17 @@ void CLcdUpdater::RunUpdate(std::string& strFolder) {
 
     r = Exchange(LCD_CMD_ENTER_UPDATE, PutTextPayload(LCD_ACCESS_STRING), LCD_REPLY_TIMEOUT_MS);
     if (r == LCD_RESULT_OK) {
-        m_abMessage[PAYLOAD_OFFSET] = 0xF7;
-        r = Exchange(LCD_CMD_MODEL_NAME, 8, LCD_REPLY_TIMEOUT_MS);
+        r = ExchangeEmpty(LCD_CMD_MODEL_NAME);
     }
     if (r == LCD_RESULT_OK) {
-        m_abMessage[PAYLOAD_OFFSET] = 0xF7;
-        r = Exchange(LCD_CMD_VERSION, 8, LCD_REPLY_TIMEOUT_MS);
+        r = ExchangeEmpty(LCD_CMD_VERSION);
     }
     if (r == LCD_RESULT_OK && m_nExeMode == EXEMODE_REMOVEDIR) {
-        m_abMessage[PAYLOAD_OFFSET] = 0xF7;
-        r = Exchange(LCD_CMD_REMOVE_DIR, 8, LCD_REPLY_TIMEOUT_MS);
+        r = ExchangeEmpty(LCD_CMD_REMOVE_DIR);
         if (r == LCD_RESULT_OK)
             r = WaitUntilIdle();
     } else if (r == LCD_RESULT_OK && m_nExeMode == EXEMODE_ERASE) {
-        m_abMessage[PAYLOAD_OFFSET] = 0xF7;
-        r = Exchange(LCD_CMD_ERASE, 8, LCD_REPLY_TIMEOUT_MS);
+        r = ExchangeEmpty(LCD_CMD_ERASE);
     }
 
     std::uint64_t nBytesSent = 0;
@@ -114,8 +109,7 @@ void CLcdUpdater::RunUpdate(std::string& strFolder) {
         r = Exchange(LCD_CMD_DELETE_RENAME, PutTextPayload(strName), LCD_REPLY_TIMEOUT_MS);
     }
     if (r == LCD_RESULT_OK) {
-        m_abMessage[PAYLOAD_OFFSET] = 0xF7;
-        r = Exchange(LCD_CMD_EXIT_UPDATE, 8, LCD_REPLY_TIMEOUT_MS);
+        r = ExchangeEmpty(LCD_CMD_EXIT_UPDATE);
     }
     if (r == LCD_RESULT_OK)
         m_report.SetProgress(100);

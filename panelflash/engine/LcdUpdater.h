@@ -45,6 +45,8 @@ class CLcdUpdater {
                        std::size_t nPayload);
     // Writes text at byte 7 with F7 behind it; returns the request's length.
     std::size_t PutTextPayload(const std::string& text);
+    // A request without payload, F7 at byte 7, with the usual time limit.
+    int ExchangeEmpty(std::uint16_t wCommand);
     int WaitUntilIdle();
     int SendFile(int nId, const std::string& strPath, std::uint32_t nTotalSize,
                  std::uint64_t& nBytesSent, int& nLastPercent);
